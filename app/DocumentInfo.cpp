@@ -1,0 +1,1 @@
+// Document information of the job header.

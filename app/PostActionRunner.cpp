@@ -1,0 +1,1 @@
+// Post-creation actions.
