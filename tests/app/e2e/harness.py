@@ -1,0 +1,104 @@
+"""Runs the real application under Wine through the app_driver program."""
+import os
+import shutil
+import subprocess
+import unittest
+
+BUILD_DIR = os.environ.get("ORV_BUILD_DIR", "")
+SOURCE_DIR = os.environ.get("ORV_SOURCE_DIR", os.path.abspath("../../.."))
+TEST_DIR = os.environ.get("ORV_TEST_DIR_UNIX", "/tmp/orv-e2e")
+TRIPLE = os.environ.get("ORV_TRIPLE", "x86_64-w64-mingw32")
+WINE_RUN = os.path.join(SOURCE_DIR, "scripts", "wine-run.sh")
+
+DIALOG_TITLE = "Freeware ORV PDF Creator 4.0"
+
+
+def windows_path(path):
+    """The Windows form of a path of this machine, as Wine maps it."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class AppFolder:
+    """A folder holding a copy of the application (and, when given, an
+    engine library), so that setting.ini beside it belongs to one case."""
+
+    def __init__(self, name, engine=None):
+        self.path = os.path.join(TEST_DIR, name)
+        shutil.rmtree(self.path, ignore_errors=True)
+        os.makedirs(os.path.join(self.path, "tmp"))
+        self.exe = os.path.join(self.path, "orvpdf.exe")
+        shutil.copy(os.path.join(BUILD_DIR, "app", "orvpdf.exe"), self.exe)
+        if engine:
+            shutil.copy(engine, os.path.join(self.path, "orvpdf.dll"))
+
+    def file(self, *parts):
+        return os.path.join(self.path, *parts)
+
+    def settings_text(self):
+        path = self.file("setting.ini")
+        if not os.path.exists(path):
+            return None
+        with open(path, "rb") as f:
+            return f.read().decode("latin-1")
+
+    def write_settings(self, text):
+        with open(self.file("setting.ini"), "wb") as f:
+            f.write(text.replace("\n", "\r\n").encode("latin-1"))
+
+    def run(self, cmdline="", stdin=("none", None), texts=(), clicks=(), finish=None,
+            env=(), timeout=180):
+        """Runs the application through the driver; returns the report as a
+        dict (repeated keys collect into lists under key + 's')."""
+        report = self.file("report.txt")
+        output = self.file("output.txt")
+        args = [WINE_RUN, TRIPLE, os.path.join(BUILD_DIR, "tests", "app", "app_driver.exe"),
+                "--app", windows_path(self.exe), "--report", windows_path(report),
+                "--output", windows_path(output), "--timeout", str(timeout)]
+        if cmdline:
+            args += ["--cmdline", cmdline]
+        mode, source = stdin
+        args += ["--stdin", mode if source is None else mode + ":" + windows_path(source)]
+        # Each case has its own temporary folder.
+        args += ["--env", "TMP=" + windows_path(self.file("tmp")),
+                 "--env", "TEMP=" + windows_path(self.file("tmp"))]
+        for name, value in env:
+            args += ["--env", f"{name}={value}"]
+        for control_id, text in texts:
+            args += ["--set-text", f"{control_id}={text}"]
+        for control_id in clicks:
+            args += ["--click", str(control_id)]
+        if finish:
+            args.append("--" + finish)
+        completed = subprocess.run(args, stdin=subprocess.DEVNULL, capture_output=True,
+                                   timeout=timeout + 120)
+        if completed.returncode != 0:
+            raise AssertionError("driver failed: " + completed.stderr.decode(errors="replace"))
+        result = {"messageboxs": []}
+        with open(report, "rb") as f:
+            for line in f.read().decode("latin-1").splitlines():
+                key, _, value = line.partition("=")
+                if key == "messagebox":
+                    result["messageboxs"].append(value)
+                else:
+                    result[key] = value
+        result["output"] = open(output, "rb").read().decode("latin-1") \
+            if os.path.exists(output) else ""
+        return result
+
+
+def ini_value(text, section, key):
+    """A value of an INI text, or None; names compare without case."""
+    current = None
+    for line in (text or "").splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            current = line[1:-1].lower()
+        elif current == section.lower() and "=" in line:
+            name, _, value = line.partition("=")
+            if name.strip().lower() == key.lower():
+                return value
+    return None
+
+
+class AppTestCase(unittest.TestCase):
+    maxDiff = None
