@@ -5,7 +5,10 @@
 //   app_driver --app EXE [--cmdline TEXT] [--stdin file:PATH|pipe:PATH|none]
 //              [--env NAME=VALUE]... [--set-text ID=TEXT]... [--click ID]...
 //              [--start|--exit|--escape|--close] [--timeout SECONDS]
-//              [--output PATH] --report PATH
+//              [--output PATH] [--retry-after-box FOLDER] --report PATH
+//
+// --retry-after-box: after the first message box is answered, FOLDER is made
+// and "Start Create PDF" is pressed once more (a retry after a failure).
 //
 // Message boxes the application shows are recorded and answered with their
 // default button, so a run never hangs on one.
@@ -37,6 +40,7 @@ struct Options {
     int timeoutSeconds = 120;
     std::string outputPath;
     std::string reportPath;
+    std::string retryFolder;
 };
 
 [[noreturn]] void Fail(const std::string& text) {
@@ -75,6 +79,7 @@ Options ParseOptions(int argc, char** argv) {
         else if (name == "--timeout") options.timeoutSeconds = std::atoi(value().c_str());
         else if (name == "--output") options.outputPath = value();
         else if (name == "--report") options.reportPath = value();
+        else if (name == "--retry-after-box") options.retryFolder = value();
         else Fail("unknown option " + name);
     }
     if (options.app.empty() || options.reportPath.empty()) Fail("--app and --report are needed");
@@ -158,6 +163,11 @@ std::string MessageBoxText(HWND box) {
     std::string text;
     ::EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&text));
     return text;
+}
+
+void PressStart(HWND dialog) {
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
 }
 
 // Feeds a file into the application's standard input through a pipe.
@@ -244,8 +254,7 @@ int main(int argc, char** argv) {
         view.Detach();
 
         if (options.finish == "start") {
-            ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+            PressStart(dialog);
         } else if (options.finish == "exit") {
             ::PostMessageA(::GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
         } else if (options.finish == "escape") {
@@ -275,6 +284,12 @@ int main(int argc, char** argv) {
             if (FindDialog(process.dwProcessId, fw::ReadWindowText(box), kDialogTitle) == box) {
                 ::PostMessageA(box, WM_CLOSE, 0, 0);
                 ::Sleep(300);
+            }
+            if (!options.retryFolder.empty() && dialog) {
+                ::CreateDirectoryA(options.retryFolder.c_str(), nullptr);
+                options.retryFolder.clear();
+                report.Line("retried", "1");
+                PressStart(dialog);
             }
         }
     }

@@ -46,7 +46,7 @@ class AppFolder:
             f.write(text.replace("\n", "\r\n").encode("latin-1"))
 
     def run(self, cmdline="", stdin=("none", None), texts=(), clicks=(), finish=None,
-            env=(), timeout=180):
+            env=(), timeout=180, retry_folder=None):
         """Runs the application through the driver; returns the report as a
         dict (repeated keys collect into lists under key + 's')."""
         report = self.file("report.txt")
@@ -67,6 +67,8 @@ class AppFolder:
             args += ["--set-text", f"{control_id}={text}"]
         for control_id in clicks:
             args += ["--click", str(control_id)]
+        if retry_folder:
+            args += ["--retry-after-box", windows_path(retry_folder)]
         if finish:
             args.append("--" + finish)
         completed = subprocess.run(args, stdin=subprocess.DEVNULL, capture_output=True,
@@ -98,6 +100,37 @@ def ini_value(text, section, key):
             if name.strip().lower() == key.lower():
                 return value
     return None
+
+
+REAL_ENGINE = os.path.join(BUILD_DIR, "app", "orvpdf.dll")
+
+
+def tool(*args, check=True):
+    """Runs a PDF tool of this machine and returns its standard output."""
+    completed = subprocess.run(args, capture_output=True, timeout=120)
+    if check and completed.returncode != 0:
+        raise AssertionError(f"{args[0]} failed: " + completed.stderr.decode(errors="replace"))
+    return completed.stdout.decode("latin-1")
+
+
+def pdf_info(path):
+    info = {}
+    for line in tool("pdfinfo", "-isodates", path).splitlines():
+        key, _, value = line.partition(":")
+        info[key.strip()] = value.strip()
+    return info
+
+
+def pdf_fonts(path):
+    """{font name without subset prefix: embedded?} of a PDF."""
+    fonts = {}
+    for line in tool("pdffonts", path).splitlines()[2:]:
+        fields = line.split()
+        if len(fields) >= 7:
+            name = fields[0].split("+")[-1]
+            emb = fields[-5]
+            fonts[name] = emb == "yes"
+    return fonts
 
 
 class AppTestCase(unittest.TestCase):
