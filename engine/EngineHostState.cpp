@@ -1,0 +1,6 @@
+#include "engine/EngineHostState.h"
+
+EngineHostState& GetEngineHostState() {
+    static EngineHostState state;
+    return state;
+}
