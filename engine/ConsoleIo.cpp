@@ -1,9 +1,12 @@
 #include "engine/ConsoleIo.h"
 
+#include "engine/ErrorCapture.h"
+
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -31,10 +34,12 @@ int WINAPI EngineStdout(void*, const char* text, int length) {
 }
 
 int WINAPI EngineStderr(void*, const char* text, int length) {
+    if (length > 0) CaptureEngineError(text, static_cast<size_t>(length));
     return WriteAndFlush(stderr, text, length);
 }
 
 void ReportHostError(const char* text) {
+    CaptureEngineError(text, std::strlen(text));
     std::fputs(text, stderr);
     std::fflush(stderr);
 }

@@ -51,8 +51,8 @@ int RunEngine(int argc, char** argv) {
     char message[kEngineMessageSize] = {};
     if (LoadEngineLibrary(state.library, message) != 0) {
         ReportHostError("Can't load Ghostscript DLL\n");
-        std::fprintf(stderr, "%s\n", message);
-        std::fflush(stderr);
+        ReportHostError(message);
+        ReportHostError("\n");
         return 1;
     }
     const EngineLibrary& engine = state.library;

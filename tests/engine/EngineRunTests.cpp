@@ -69,7 +69,7 @@ void ExpectGuiThreadServed(const HostRun& run) {
 TEST(EngineRun, CallsTheEngineInOrderWithTheArgumentsUnchanged) {
     HostRun run = RunHost("ordinary", "good", {});
     EXPECT_EQ(0u, run.exitCode);
-    EXPECT_EQ("\nstatus=0\nlibrary-held=0\ngui-thread=ended\n", run.output);
+    EXPECT_EQ("\nstatus=0\nlibrary-held=0\ngui-thread=ended\ncaptured=\n", run.output);
     const std::vector<std::string> expected = {
         "revision size=" + std::to_string(sizeof(void*) == 8 ? 24 : 16),
         "new_instance",
@@ -145,6 +145,9 @@ TEST(EngineRun, NoLibraryReportsTwoLinesAndStartsNothing) {
                                   "status=1\n"))
         << run.output;
     EXPECT_EQ("none", run.Field("gui-thread"));
+    // The caller keeps a copy of what went to standard error.
+    EXPECT_EQ("Can't load Ghostscript DLL\\nCan't load DLL, LoadLibrary error code 126\\n",
+              run.Field("captured"));
 }
 
 TEST(EngineRun, RefusedLibraryReportsTheLoadersMessage) {
@@ -209,6 +212,7 @@ TEST(EngineRun, StandardStreamsPassThroughUntranslated) {
     EXPECT_TRUE(run.Logged("stdout_fn returned 19"));
     EXPECT_TRUE(run.Logged("stdout_fn returned " + std::to_string(input.size())));
     EXPECT_TRUE(run.Logged("stderr_fn returned 23"));
+    EXPECT_EQ("fake engine error text\\n", run.Field("captured")) << "standard output is not kept";
     ExpectGuiThreadServed(run);
 }
 

@@ -6,6 +6,7 @@
 #include "engine/EngineHostState.h"
 #include "engine/EngineLibrary.h"
 #include "engine/EngineRun.h"
+#include "engine/ErrorCapture.h"
 
 #include <windows.h>
 
@@ -49,10 +50,19 @@ const char* GuiThreadFate() {
     return wait == WAIT_OBJECT_0 ? "ended" : "running";
 }
 
+// A captured text on one line: line ends written as "\n".
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (char c : text) line += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return line;
+}
+
 int Run(int argc, char** argv) {
+    EngineErrorCapture capture;
     int status = RunEngine(argc, argv);
-    std::printf("status=%d\nlibrary-held=%d\ngui-thread=%s\n", status,
-                ::GetModuleHandleA("orvpdf.dll") != nullptr ? 1 : 0, GuiThreadFate());
+    std::printf("status=%d\nlibrary-held=%d\ngui-thread=%s\ncaptured=%s\n", status,
+                ::GetModuleHandleA("orvpdf.dll") != nullptr ? 1 : 0, GuiThreadFate(),
+                OneLine(capture.Text()).c_str());
     std::fflush(stdout);
     return status;
 }
