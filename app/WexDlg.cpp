@@ -1,6 +1,8 @@
 #include "app/WexDlg.h"
 
+#include "app/ConversionJob.h"
 #include "app/JobInput.h"
+#include "app/PostActionRunner.h"
 #include "app/PostActions.h"
 #include "framework/Text.h"
 #include "res/resource.h"
@@ -85,7 +87,33 @@ void CWexDlg::OnPostActionClicked(UINT id) {
 }
 
 void CWexDlg::OnStartCreatePdf() {
-    // The conversion job is not wired yet; the dialog closes as confirmed.
+    const std::string outputPath = WithPdfExtension(GetDlgItemText(IDC_SAVE_AS));
+    SetDlgItemText(IDC_SAVE_AS, outputPath);
+
+    EngineOutcome outcome;
+    if (!ConvertJob(outputPath, outcome)) {
+        MessageBox("Can not create temporary file!", "ORV PDF Creator", MB_OK);
+        return;
+    }
+    if (outcome.Succeeded()) {
+        switch (GetCheckedRadioButton(IDC_DO_NOTHING, IDC_EMAIL_TO)) {
+        case IDC_OPEN:
+            OpenDocument(outputPath);
+            break;
+        case IDC_OPEN_FOLDER:
+            OpenContainingFolder(outputPath);
+            break;
+        case IDC_EMAIL_TO:
+            SendMailWithAttachment(m_hWnd, outputPath, "Please see attachment for more infomation!");
+            break;
+        default:
+            break;
+        }
+    } else {
+        // No action on a PDF that the engine did not write.
+        MessageBox(DescribeEngineFailure(outcome, outputPath), "ORV PDF Creator",
+                   MB_OK | MB_ICONERROR);
+    }
     OnOK();
 }
 
