@@ -60,7 +60,8 @@ std::string EscapeOutputPathForEngine(const std::string& path) {
     return escaped;
 }
 
-bool SpoolJobInput() {
+bool SpoolJobInput(unsigned long long* spooledBytes) {
+    if (spooledBytes) *spooledBytes = 0;
     std::string path;
     if (!CreateTempFilePath(path)) return false;
     fw::CFile spool;
@@ -76,6 +77,7 @@ bool SpoolJobInput() {
         // A pipe whose writer has closed fails the read; a file returns 0.
         if (!::ReadFile(JobInputHandle, buffer, sizeof buffer, &read, nullptr) || read == 0) break;
         spool.Write(buffer, read);
+        if (spooledBytes) *spooledBytes += read;
     }
     spool.Close();
     return true;
@@ -97,7 +99,9 @@ bool ConvertJob(const std::string& outputPath, EngineOutcome& outcome) {
     builder.AddCommandLine("gs -dBATCH -dSAFER -DNOPAUSE -q -sDEVICE=pdfwrite");
     builder.AddArgument("-sOutputFile=" + EscapeOutputPathForEngine(outputPath));
 
-    if (!SpoolJobInput()) return false;
+    unsigned long long spooledBytes = 0;
+    if (!SpoolJobInput(&spooledBytes)) return false;
+    outcome.emptyJob = spooledBytes == 0;
     ScanDscHeader();
     ApplyStoredDocInfo();
     RewriteDscHeader();
@@ -134,6 +138,10 @@ bool ConvertJob(const std::string& outputPath, EngineOutcome& outcome) {
 }
 
 std::string DescribeEngineFailure(const EngineOutcome& outcome, const std::string& outputPath) {
+    if (outcome.emptyJob && outcome.status == 0) {
+        return "The print job on standard input was empty, so the PDF file has no page:\n" +
+               outputPath;
+    }
     std::string text = "The PDF file could not be created:\n" + outputPath;
     // Only the end of a long report is shown; it holds the engine's reason.
     const size_t kShown = 1500;

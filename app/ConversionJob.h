@@ -19,9 +19,10 @@ std::vector<std::string> StoredSwitchArguments(const SettingReader& read);
 std::string EscapeOutputPathForEngine(const std::string& path);
 
 // Copies the job from standard input (JobInputHandle) into a new temporary
-// file recorded in the builder. False when no temporary file could be made or
-// opened; a write failure throws fw::CFileException.
-bool SpoolJobInput();
+// file recorded in the builder, counting the bytes into `spooledBytes` when
+// given. False when no temporary file could be made or opened; a write
+// failure throws fw::CFileException.
+bool SpoolJobInput(unsigned long long* spooledBytes = nullptr);
 
 // Appends the stored switches to the builder.
 void AddStoredSwitches();
@@ -31,7 +32,8 @@ struct EngineOutcome {
     int status = 0;           // RunEngine's exit status
     bool pdfWritten = false;  // the output file exists and was written by this run
     std::string errorText;    // what the engine host reported on standard error
-    bool Succeeded() const { return status == 0 && pdfWritten; }
+    bool emptyJob = false;    // standard input delivered nothing: the PDF has no page
+    bool Succeeded() const { return status == 0 && pdfWritten && !emptyJob; }
 };
 
 // Builds the whole argument list for `outputPath` and runs the engine once.

@@ -30,6 +30,9 @@ int WINAPI EngineStdin(void*, char* buffer, int length) {
 }
 
 int WINAPI EngineStdout(void*, const char* text, int length) {
+    // The engine reports its errors on standard output too (with -q nothing
+    // else is written there), so both streams are kept for the caller.
+    if (length > 0) CaptureEngineError(text, static_cast<size_t>(length));
     return WriteAndFlush(stdout, text, length);
 }
 

@@ -1,6 +1,6 @@
-// Keeps a copy of what the engine and its host write to standard error while
-// a capture is alive, so the caller can show the reason for a failure. The
-// text still goes to standard error as before.
+// Keeps a copy of what the engine and its host write to standard output and
+// error while a capture is alive, so the caller can show the reason for a
+// failure. The text still goes to the process's streams as before.
 #pragma once
 
 #include <string>

@@ -212,7 +212,11 @@ TEST(EngineRun, StandardStreamsPassThroughUntranslated) {
     EXPECT_TRUE(run.Logged("stdout_fn returned 19"));
     EXPECT_TRUE(run.Logged("stdout_fn returned " + std::to_string(input.size())));
     EXPECT_TRUE(run.Logged("stderr_fn returned 23"));
-    EXPECT_EQ("fake engine error text\\n", run.Field("captured")) << "standard output is not kept";
+    std::string captured;
+    for (char c : "fake engine output\n" + input + "fake engine error text\n") {
+        captured += c == '\n' ? std::string("\\n") : c == '\0' ? std::string("\\0") : std::string(1, c);
+    }
+    EXPECT_EQ(captured, run.Field("captured")) << "both streams are kept for the caller";
     ExpectGuiThreadServed(run);
 }
 

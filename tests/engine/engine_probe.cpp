@@ -50,10 +50,14 @@ const char* GuiThreadFate() {
     return wait == WAIT_OBJECT_0 ? "ended" : "running";
 }
 
-// A captured text on one line: line ends written as "\n".
+// A captured text on one line: line ends written as "\n", NUL as "\0".
 std::string OneLine(const std::string& text) {
     std::string line;
-    for (char c : text) line += c == '\n' ? std::string("\\n") : std::string(1, c);
+    for (char c : text) {
+        if (c == '\n') line += "\\n";
+        else if (c == '\0') line += "\\0";
+        else line += c;
+    }
     return line;
 }
 

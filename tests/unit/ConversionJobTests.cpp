@@ -77,4 +77,13 @@ TEST(EngineFailure, TheMessageEndsWithTheEnginesReason) {
     EXPECT_FALSE(outcome.Succeeded());
 }
 
+TEST(EngineFailure, AnEmptyJobIsNotASuccess) {
+    EngineOutcome outcome;
+    outcome.pdfWritten = true;
+    EXPECT_TRUE(outcome.Succeeded());
+    outcome.emptyJob = true;
+    EXPECT_FALSE(outcome.Succeeded());
+    EXPECT_NE(std::string::npos, DescribeEngineFailure(outcome, "C:\\e.pdf").find("was empty"));
+}
+
 }  // namespace
