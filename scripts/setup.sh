@@ -10,7 +10,7 @@ packages=(
   libz-mingw-w64-dev googletest
   wine wine32:i386 wine64 xvfb xauth x11-utils xdotool
   poppler-utils qpdf imagemagick ghostscript groff
-  dpkg-dev autoconf automake libtool nasm
+  dpkg-dev autoconf automake libtool nasm patch zlib1g-dev python3
 )
 
 missing=()
