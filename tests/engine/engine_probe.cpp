@@ -45,7 +45,7 @@ const char* GuiThreadFate() {
     if (id == ::GetCurrentThreadId()) return "caller";
     HANDLE thread = ::OpenThread(SYNCHRONIZE, FALSE, id);
     if (!thread) return "ended";
-    DWORD wait = ::WaitForSingleObject(thread, 5000);
+    DWORD wait = ::WaitForSingleObject(thread, 30000);  // generous: the machine may be busy
     ::CloseHandle(thread);
     return wait == WAIT_OBJECT_0 ? "ended" : "running";
 }

@@ -83,8 +83,10 @@ class AppFolder:
                     result["messageboxs"].append(value)
                 else:
                     result[key] = value
-        result["output"] = open(output, "rb").read().decode("latin-1") \
-            if os.path.exists(output) else ""
+        result["output"] = ""
+        if os.path.exists(output):
+            with open(output, "rb") as f:
+                result["output"] = f.read().decode("latin-1")
         return result
 
 
@@ -103,6 +105,29 @@ def ini_value(text, section, key):
 
 
 REAL_ENGINE = os.path.join(BUILD_DIR, "app", "orvpdf.dll")
+FAKE_ENGINE = os.path.join(BUILD_DIR, "tests", "engine", "fakes", "fake_engine_good.dll")
+FAKE_MAPI = os.path.join(BUILD_DIR, "tests", "docinfo", "fake-mapi", "MAPI32.DLL")
+WINE64 = "/usr/lib/wine/wine64" if TRIPLE.startswith("x86_64") else "/usr/lib/wine/wine"
+
+
+def wine_reg(*args):
+    """Runs Wine's reg.exe in the test prefix (reg add/delete ... /f)."""
+    env = dict(os.environ, WINEDEBUG="-all")
+    completed = subprocess.run([WINE64, "reg", *args], env=env, capture_output=True,
+                               timeout=120)
+    if completed.returncode != 0:
+        raise AssertionError(f"reg {' '.join(args)} failed ({completed.returncode}): "
+                             + (completed.stdout + completed.stderr).decode(errors="replace"))
+
+
+def fake_engine_log(path):
+    """The argument list the fake engine received, in order."""
+    arguments = []
+    with open(path, "rb") as f:
+        for line in f.read().decode("latin-1").splitlines():
+            if line.startswith("argv["):
+                arguments.append(line.partition("=")[2].replace("\\x5c", "\\"))
+    return arguments
 
 
 def tool(*args, check=True):
