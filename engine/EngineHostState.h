@@ -16,6 +16,8 @@ struct EngineHostState {
     void* instance = nullptr;
     EngineLibrary library;
     std::atomic<int> quit{0};
+    // Set by the GUI thread when it leaves its message loop.
+    std::atomic<bool> guiLoopEnded{false};
 };
 
 // The process-wide state, created on first use.

@@ -35,6 +35,7 @@ void RunGuiMessageLoop(EngineHostState& state) {
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);
     }
+    state.guiLoopEnded = true;
 }
 
 void StartGuiThread() {
@@ -60,6 +61,13 @@ void StartGuiThread() {
 void StopGuiThread() {
     EngineHostState& state = GetEngineHostState();
     state.quit = 1;
-    ::PostThreadMessageA(state.guiThreadId, WM_QUIT, 0, 0);
+    // Under load Wine now and then refuses the first post with
+    // ERROR_INVALID_THREAD_ID although the thread and its queue exist; a
+    // refused quit would leave the thread waiting for good, so the post is
+    // retried like the reachability probe.
+    for (int attempt = 0; attempt < kPostAttempts; ++attempt) {
+        if (::PostThreadMessageA(state.guiThreadId, WM_QUIT, 0, 0)) break;
+        ::Sleep(kPostRetryMs);
+    }
     ::Sleep(0);
 }

@@ -36,18 +36,17 @@ int Load() {
 }
 
 // "none" when no thread id was ever recorded, else whether the GUI thread
-// has ended (it is told to, but not waited for, at the end of the run).
+// has left its message loop (it is told to, but not waited for, at the end
+// of the run).
 const char* GuiThreadFate() {
     // Time for a thread that was wrongly started to record its id.
     ::Sleep(200);
-    DWORD id = GetEngineHostState().guiThreadId;
+    const EngineHostState& state = GetEngineHostState();
+    DWORD id = state.guiThreadId;
     if (id == 0) return "none";
     if (id == ::GetCurrentThreadId()) return "caller";
-    HANDLE thread = ::OpenThread(SYNCHRONIZE, FALSE, id);
-    if (!thread) return "ended";
-    DWORD wait = ::WaitForSingleObject(thread, 30000);  // generous: the machine may be busy
-    ::CloseHandle(thread);
-    return wait == WAIT_OBJECT_0 ? "ended" : "running";
+    for (int waited = 0; waited < 30000 && !state.guiLoopEnded; waited += 10) ::Sleep(10);
+    return state.guiLoopEnded ? "ended" : "running";
 }
 
 // A captured text on one line: line ends written as "\n", NUL as "\0".
