@@ -113,8 +113,12 @@ WINE64 = "/usr/lib/wine/wine64" if TRIPLE.startswith("x86_64") else "/usr/lib/wi
 def wine_reg(*args):
     """Runs Wine's reg.exe in the test prefix (reg add/delete ... /f)."""
     env = dict(os.environ, WINEDEBUG="-all")
-    completed = subprocess.run([WINE64, "reg", *args], env=env, capture_output=True,
-                               timeout=120)
+    # A busy machine has been seen to fail a first call; one more is made.
+    for _ in range(2):
+        completed = subprocess.run([WINE64, "reg", *args], env=env, capture_output=True,
+                                   timeout=120)
+        if completed.returncode == 0:
+            return
     if completed.returncode != 0:
         raise AssertionError(f"reg {' '.join(args)} failed ({completed.returncode}): "
                              + (completed.stdout + completed.stderr).decode(errors="replace"))
