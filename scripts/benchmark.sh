@@ -16,8 +16,8 @@
 # The application runs from the build tree of the architecture this machine
 # can run (scripts/test-arch.sh) under Wine, in its own prefix
 # build/bench-prefix; jobs, PDFs and a log of every run go to build/bench-run.
-# The phase split comes from bench/bench_convert.cpp, built here against the
-# application's static libraries in build/bench-<arch>. Not a test: ctest
+# The phase split comes from bench/bench_convert.cpp, built in the same tree
+# as the application. Not a test: ctest
 # never runs it, and a missed target does not make it fail; a failed
 # conversion or a PDF with the wrong page count does.
 set -euo pipefail
@@ -58,13 +58,9 @@ for f in app/orvpdf.exe app/orvpdf.dll tests/app/app_driver.exe; do
   [ -f "$tree/$f" ] || { echo "missing $tree/$f: run without --no-build" >&2; exit 1; }
 done
 
-bench_tree=$root/build/bench-$arch
-echo "building bench_convert in $bench_tree..." >&2
-{
-  cmake -G Ninja -S "$root/bench" -B "$bench_tree" \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DORV_LIB_TREE="$tree" &&
-  cmake --build "$bench_tree"
-} >"$root/build/bench-$arch.log" 2>&1 || { tail -30 "$root/build/bench-$arch.log" >&2; exit 1; }
+echo "building bench_convert in $tree..." >&2
+cmake --build "$tree" --target bench_convert >"$root/build/bench-$arch.log" 2>&1 ||
+  { tail -30 "$root/build/bench-$arch.log" >&2; exit 1; }
 
 export WINEPREFIX=$root/build/bench-prefix
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -76,4 +72,4 @@ fi
 trap 'WINEPREFIX="$WINEPREFIX" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true' EXIT
 
 python3 "$root/bench/run_benchmark.py" --root "$root" --tree "$tree" --triple "$triple" \
-  --bench-exe "$bench_tree/bench_convert.exe" --work "$root/build/bench-run" "${args[@]}"
+  --bench-exe "$tree/bench/bench_convert.exe" --work "$root/build/bench-run" "${args[@]}"
