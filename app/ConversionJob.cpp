@@ -91,20 +91,27 @@ void AddStoredSwitches() {
     }
 }
 
-bool ConvertJob(const std::string& outputPath, EngineOutcome& outcome) {
+bool ConvertJob(const std::string& outputPath, EngineOutcome& outcome,
+                ConversionObserver* observer) {
+    auto phaseEnd = [observer](ConversionPhase phase) {
+        if (observer) observer->OnPhaseEnd(phase);
+    };
     CCommandLineBuilder& builder = GetCommandLineBuilder();
     // Each attempt starts afresh, so a retry after a failed spool passes
     // nothing twice.
     builder.Reset();
     builder.AddCommandLine("gs -dBATCH -dSAFER -DNOPAUSE -q -sDEVICE=pdfwrite");
     builder.AddArgument("-sOutputFile=" + EscapeOutputPathForEngine(outputPath));
+    phaseEnd(ConversionPhase::ArgumentsStarted);
 
-    unsigned long long spooledBytes = 0;
-    if (!SpoolJobInput(&spooledBytes)) return false;
-    outcome.emptyJob = spooledBytes == 0;
+    if (!SpoolJobInput(&outcome.spooledBytes)) return false;
+    outcome.emptyJob = outcome.spooledBytes == 0;
+    phaseEnd(ConversionPhase::Spooled);
     ScanDscHeader();
     ApplyStoredDocInfo();
+    phaseEnd(ConversionPhase::HeaderScanned);
     RewriteDscHeader();
+    phaseEnd(ConversionPhase::HeaderRewritten);
 
     AddStoredSwitches();
     builder.AddCommandLine("-c .setpdfwrite");
@@ -127,6 +134,7 @@ bool ConvertJob(const std::string& outputPath, EngineOutcome& outcome) {
                              : count * sizeof(char*);
     std::unique_ptr<char*[]> argv(new char*[bytes / sizeof(char*)]);
     builder.CopyArguments(argv.get());
+    phaseEnd(ConversionPhase::ArgumentsComplete);
 
     const ULONGLONG before = LastWriteTime(outputPath);
     EngineErrorCapture capture;
@@ -134,6 +142,7 @@ bool ConvertJob(const std::string& outputPath, EngineOutcome& outcome) {
     outcome.errorText = capture.Text();
     const ULONGLONG after = LastWriteTime(outputPath);
     outcome.pdfWritten = after != 0 && after != before && FileHasData(outputPath);
+    phaseEnd(ConversionPhase::EngineFinished);
     return true;
 }
 

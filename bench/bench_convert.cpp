@@ -1,5 +1,5 @@
-// Times the phases of one conversion: the steps ConvertJob takes, in its
-// order and with its code, each measured with the performance counter.
+// Times the phases of one conversion: ConvertJob itself, with an observer
+// that takes the performance counter at the end of each step.
 //
 //   bench_convert OUTPUT.pdf < job.ps     convert; the job comes on standard input
 //   bench_convert --noop                  only start and report (Wine start-up cost)
@@ -20,10 +20,7 @@
 //   peak_commit_bytes    peak private commit (pagefile usage) of the whole run
 #include "app/CommandLineBuilder.h"
 #include "app/ConversionJob.h"
-#include "app/DocumentInfo.h"
 #include "app/JobInput.h"
-#include "engine/EngineRun.h"
-#include "engine/ErrorCapture.h"
 #include "framework/Text.h"
 #include "settings/Singleton.h"
 
@@ -87,6 +84,32 @@ double ProcessCpuSeconds() {
 void Line(const char* key, double seconds) { std::printf("%s=%.6f\n", key, seconds); }
 void Line(const char* key, unsigned long long value) { std::printf("%s=%llu\n", key, value); }
 
+// Laps the stopwatch at the end of each step; before the engine it also
+// notes the process's memory and processor time.
+class PhaseTimer : public ConversionObserver {
+public:
+    explicit PhaseTimer(Stopwatch& clock) : clock_(clock) {}
+
+    void OnPhaseEnd(ConversionPhase phase) override {
+        seconds_[static_cast<int>(phase)] = clock_.Lap();
+        if (phase == ConversionPhase::ArgumentsComplete) {
+            front = MemoryCounters();
+            cpuBeforeEngine_ = ProcessCpuSeconds();
+        } else if (phase == ConversionPhase::EngineFinished) {
+            engineCpu = ProcessCpuSeconds() - cpuBeforeEngine_;
+        }
+    }
+    double Seconds(ConversionPhase phase) const { return seconds_[static_cast<int>(phase)]; }
+
+    PROCESS_MEMORY_COUNTERS front = {};
+    double engineCpu = 0;
+
+private:
+    Stopwatch& clock_;
+    double seconds_[6] = {};
+    double cpuBeforeEngine_ = 0;
+};
+
 std::string ExecutableFolder() {
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
@@ -111,53 +134,27 @@ int main(int argc, char** argv) {
     CaptureJobInput();
     CSingleton::GetInstance().SetFolder(ExecutableFolder());
 
-    // ConvertJob, phase by phase.
-    CCommandLineBuilder& builder = GetCommandLineBuilder();
-    builder.Reset();
-    builder.AddCommandLine("gs -dBATCH -dSAFER -DNOPAUSE -q -sDEVICE=pdfwrite");
-    builder.AddArgument("-sOutputFile=" + EscapeOutputPathForEngine(outputPath));
-    const double setup = clock.Lap();
-
-    unsigned long long spooledBytes = 0;
-    if (!SpoolJobInput(&spooledBytes)) {
+    PhaseTimer timer(clock);
+    EngineOutcome outcome;
+    if (!ConvertJob(outputPath, outcome, &timer)) {
         std::fprintf(stderr, "bench_convert: cannot make the spool file\n");
         return 1;
     }
-    const double spool = clock.Lap();
-
-    ScanDscHeader();
-    ApplyStoredDocInfo();
-    const double scan = clock.Lap();
-
-    RewriteDscHeader();
-    const double rewrite = clock.Lap();
-
-    AddStoredSwitches();
-    builder.AddCommandLine("-c .setpdfwrite");
-    builder.AddArgument("-f");
-    builder.AddArgument(builder.GetTempFilePath());
-    const std::string docInfoMark = BuildDocInfoPdfmark();
-    if (!docInfoMark.empty()) {
-        builder.AddArgument("-c");
-        builder.AddArgument(docInfoMark);
-    }
-    std::vector<char*> arguments(static_cast<size_t>(builder.GetCount()));
-    builder.CopyArguments(arguments.data());
-    const double args = clock.Lap();
-    const PROCESS_MEMORY_COUNTERS front = MemoryCounters();
-    const double cpuBeforeEngine = ProcessCpuSeconds();
-
-    int status;
-    std::string errorText;
-    {
-        EngineErrorCapture capture;
-        status = RunEngine(static_cast<int>(arguments.size()), arguments.data());
-        errorText = capture.Text();
-    }
-    const double engine = clock.Lap();
-    const double engineCpu = ProcessCpuSeconds() - cpuBeforeEngine;
     const double total = clock.Total();
     const PROCESS_MEMORY_COUNTERS all = MemoryCounters();
+    const int status = outcome.status;
+    const std::string& errorText = outcome.errorText;
+    std::vector<char*> arguments(static_cast<size_t>(GetCommandLineBuilder().GetCount()));
+    GetCommandLineBuilder().CopyArguments(arguments.data());
+    const double setup = timer.Seconds(ConversionPhase::ArgumentsStarted);
+    const double spool = timer.Seconds(ConversionPhase::Spooled);
+    const double scan = timer.Seconds(ConversionPhase::HeaderScanned);
+    const double rewrite = timer.Seconds(ConversionPhase::HeaderRewritten);
+    const double args = timer.Seconds(ConversionPhase::ArgumentsComplete);
+    const double engine = timer.Seconds(ConversionPhase::EngineFinished);
+    const double engineCpu = timer.engineCpu;
+    const PROCESS_MEMORY_COUNTERS& front = timer.front;
+    const unsigned long long spooledBytes = outcome.spooledBytes;
 
     for (const char* argument : arguments) std::printf("argument=%s\n", argument);
     Line("spooled_bytes", spooledBytes);
